@@ -12,18 +12,16 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   return true;
 }
 
-// A folder that does not exist protects nothing: on POSIX every path would
-// otherwise count as inside the empty canonical form.
 bool IsSameOrInside(Env* env, const std::string& p, const std::string& folder) {
-  if (env->LongForm(folder).empty()) return false;
   bool same = false, inside = false;
   return PathRelation(env, p, folder, &same, &inside);
 }
 
-void EnumerateFolder(Env* env, const std::string& folder, std::vector<std::string>* out,
+// False when the folder cannot be listed; failures below it are not seen.
+bool EnumerateFolder(Env* env, const std::string& folder, std::vector<std::string>* out,
                      const char* filter, bool recurse, uint64_t* total, bool includeFolders) {
   std::vector<DirEntry> entries;
-  if (!env->ListDir(folder, &entries)) return;
+  if (!env->ListDir(folder, &entries)) return false;
   std::string suffix = filter ? filter : "";
   for (const DirEntry& entry : entries) {
     std::string child = JoinPath(folder, entry.name);
@@ -37,6 +35,7 @@ void EnumerateFolder(Env* env, const std::string& folder, std::vector<std::strin
       EnumerateFolder(env, child, out, filter, recurse, total, includeFolders);
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -61,10 +60,7 @@ bool Enumerate(Env* env, const std::string& path, std::vector<std::string>* out,
     return true;
   }
   if (info.type != EntryType::kDirectory) return false;
-  std::vector<DirEntry> probe;
-  if (!env->ListDir(path, &probe)) return false;
-  EnumerateFolder(env, path, out, filter, recurse, total, includeFolders);
-  return true;
+  return EnumerateFolder(env, path, out, filter, recurse, total, includeFolders);
 }
 
 bool PathRelation(Env* env, const std::string& a, const std::string& b, bool* same, bool* inside) {
@@ -72,6 +68,9 @@ bool PathRelation(Env* env, const std::string& a, const std::string& b, bool* sa
   *inside = false;
   std::string longA = env->LongForm(a);
   std::string longB = env->LongForm(b);
+  // A missing path is related to nothing: every absolute path would otherwise
+  // lie "inside" the empty form, and two missing paths would be the same.
+  if (longA.empty() || longB.empty()) return false;
   if (longA.size() < longB.size()) return false;
   if (longA.size() == longB.size()) {
     *same = longA == longB;
@@ -87,8 +86,11 @@ bool PathsOverlap(Env* env, const std::string& p, const std::string& q) {
 }
 
 bool IsAllowedItem(Env* env, const SpecialFolders& folders, const std::string& p) {
-  if (p == folders.systemDriveRoot) return false;
-  if (p.size() < folders.systemDriveRoot.size()) return false;
+  // The root is checked in canonical form, so "/.", "//" or "/tmp/.." are refused too.
+  std::string canonical = env->LongForm(p);
+  if (canonical.empty()) canonical = p;
+  if (canonical == folders.systemDriveRoot) return false;
+  if (canonical.size() < folders.systemDriveRoot.size()) return false;
   for (const std::string& system : folders.systemFolders)
     if (IsSameOrInside(env, p, system)) return false;
   if (IsSameOrInside(env, p, folders.programFilesX86)) return false;

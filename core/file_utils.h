@@ -23,8 +23,9 @@ namespace nv {
 bool Enumerate(Env* env, const std::string& path, std::vector<std::string>* out, const char* filter,
                bool recurse, uint64_t* total, bool includeFolders);
 
-// The relation of a to b, on their canonical forms (a missing path gives ""):
-// *same when equal, *inside when a lies strictly inside b. Returns same || inside.
+// The relation of a to b, on their canonical forms: *same when equal, *inside
+// when a lies strictly inside b. Returns same || inside. A missing path is
+// related to nothing, not even to another missing path.
 bool PathRelation(Env* env, const std::string& a, const std::string& b, bool* same, bool* inside);
 
 // True when p and q are the same or one lies inside the other.

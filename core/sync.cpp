@@ -1,5 +1,7 @@
 #include "core/sync.h"
 
+#include <atomic>
+
 namespace nv {
 
 // A semaphore whose count never exceeds one: a release of a free room fails
@@ -9,8 +11,8 @@ struct CSyncLock::Shared {
   std::mutex roomMutex;
   std::condition_variable roomFreed;
   bool roomFree = true;
-  int readers = 0;
-  bool released = false;
+  std::atomic<int> readers{0};  // changed under `mutex`, read without it
+  std::atomic<bool> released{false};
 
   bool TakeRoom(std::chrono::milliseconds wait) {
     std::unique_lock<std::mutex> guard(roomMutex);

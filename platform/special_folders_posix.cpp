@@ -60,6 +60,10 @@ SpecialFolders LookUpSpecialFolders(const GetVariable& variable, const std::stri
   std::string documents = UserDir(userDirsText, "XDG_DOCUMENTS_DIR", home);
   if (desktop.empty() && !home.empty()) desktop = home + "/Desktop";
   if (documents.empty() && !home.empty()) documents = home + "/Documents";
+  // A user folder set to the home folder itself means "none"; it must not open
+  // the whole home folder to the lists.
+  if (desktop == home) desktop.clear();
+  if (documents == home) documents.clear();
   f.desktop = Canonical(desktop);
   f.documents = Canonical(documents);
   f.profilesRoots = {"/home", "/root"};
