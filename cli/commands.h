@@ -9,5 +9,6 @@ class App;
 namespace nv::cli {
 
 void AddShredCommands(CLI::App& app, int* exitCode);
+void AddUsbCommands(CLI::App& app, int* exitCode);
 
 }  // namespace nv::cli
