@@ -26,7 +26,7 @@ std::string UserDir(const std::string& text, const std::string& key, const std::
     std::string value = line.substr(key.size() + 1);
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
       value = value.substr(1, value.size() - 2);
-    if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
+    if (value.rfind("$HOME", 0) == 0) value.replace(0, 5, home);
     if (value.empty() || value[0] != '/') return "";
     while (value.size() > 1 && value.back() == '/') value.pop_back();
     return value;
