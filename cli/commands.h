@@ -9,6 +9,7 @@ class App;
 namespace nv::cli {
 
 void AddShredCommands(CLI::App& app, int* exitCode);
+void AddEncryptorCommands(CLI::App& app, int* exitCode);
 void AddBackupCommands(CLI::App& app, int* exitCode);
 void AddUsbCommands(CLI::App& app, int* exitCode);
 

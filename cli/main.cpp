@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
   int exitCode = nv::cli::kExitOk;
   nv::cli::AddShredCommands(app, &exitCode);
+  nv::cli::AddEncryptorCommands(app, &exitCode);
   nv::cli::AddBackupCommands(app, &exitCode);
   nv::cli::AddUsbCommands(app, &exitCode);
   try {
