@@ -91,7 +91,8 @@ void AddShredCommands(CLI::App& app, int* exitCode) {
   CLI::App* methods = app.add_subcommand("methods", "List the erase methods and their codes");
   methods->callback([exitCode] {
     for (uint32_t code = 0; code < kShredMethodCount; ++code)
-      std::printf("%u  %s (%u passes)\n", code, GetShredMethodText(code).c_str(), ShredPassCount(code));
+      std::printf("%u  %s (%u %s)\n", code, GetShredMethodText(code).c_str(), ShredPassCount(code),
+                  ShredPassCount(code) == 1 ? "pass" : "passes");
     *exitCode = kExitOk;
   });
 }
