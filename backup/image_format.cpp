@@ -3,30 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "backup/strict_utf16.h"
+#include "core/byte_order.h"
+#include "core/utf16.h"
 #include "crypt/cipher.h"
 #include "crypt/zlib_codec.h"
 
 namespace nv {
 namespace {
-
-void Put32(uint8_t* out, uint32_t value) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t Get32(const uint8_t* in) {
-  return uint32_t{in[0]} | uint32_t{in[1]} << 8 | uint32_t{in[2]} << 16 | uint32_t{in[3]} << 24;
-}
-
-void Put64(uint8_t* out, uint64_t value) {
-  for (int i = 0; i < 8; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint64_t Get64(const uint8_t* in) {
-  uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = value << 8 | in[i];
-  return value;
-}
 
 // Header field offsets.
 constexpr size_t kHeaderVersion = 4;
@@ -45,7 +28,7 @@ bool IsAsciiLetter(char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' &
 
 }  // namespace
 
-bool IsImageMagic(const uint8_t in[4]) { return Get32(in) == DFI_MAGIC; }
+bool IsImageMagic(const uint8_t in[4]) { return GetU32(in) == DFI_MAGIC; }
 
 ImageHeader MakeImageHeader(const std::string& passwordBytes, uint32_t reserved,
                             uint32_t compressionSetting, double createdTime) {
@@ -62,27 +45,24 @@ ImageHeader MakeImageHeader(const std::string& passwordBytes, uint32_t reserved,
 
 void EncodeImageHeader(const ImageHeader& header, uint8_t out[kImageHeaderSize]) {
   std::memset(out, 0, kImageHeaderSize);
-  Put32(out, DFI_MAGIC);
-  Put32(out + kHeaderVersion, header.version);
-  Put32(out + kHeaderReserved, header.reserved);
-  Put32(out + kHeaderCompression, header.compressionSetting);
-  uint64_t timeBits;
-  std::memcpy(&timeBits, &header.createdTime, sizeof timeBits);
-  Put64(out + kHeaderCreated, timeBits);
+  PutU32(out, DFI_MAGIC);
+  PutU32(out + kHeaderVersion, header.version);
+  PutU32(out + kHeaderReserved, header.reserved);
+  PutU32(out + kHeaderCompression, header.compressionSetting);
+  PutF64(out + kHeaderCreated, header.createdTime);
   std::memcpy(out + kHeaderPassword, header.password.data(), kImagePasswordSize);
-  Put32(out + kHeaderPasswordLength, header.passwordLength);
+  PutU32(out + kHeaderPasswordLength, header.passwordLength);
 }
 
 bool DecodeImageHeader(const uint8_t in[kImageHeaderSize], ImageHeader* header) {
-  if (Get32(in) != DFI_MAGIC) return false;
-  header->version = Get32(in + kHeaderVersion);
+  if (GetU32(in) != DFI_MAGIC) return false;
+  header->version = GetU32(in + kHeaderVersion);
   if (header->version > kImageVersion) return false;
-  header->reserved = Get32(in + kHeaderReserved);
-  header->compressionSetting = Get32(in + kHeaderCompression);
-  uint64_t timeBits = Get64(in + kHeaderCreated);
-  std::memcpy(&header->createdTime, &timeBits, sizeof timeBits);
+  header->reserved = GetU32(in + kHeaderReserved);
+  header->compressionSetting = GetU32(in + kHeaderCompression);
+  header->createdTime = GetF64(in + kHeaderCreated);
   std::memcpy(header->password.data(), in + kHeaderPassword, kImagePasswordSize);
-  header->passwordLength = Get32(in + kHeaderPasswordLength);
+  header->passwordLength = GetU32(in + kHeaderPasswordLength);
   return true;
 }
 
@@ -97,23 +77,20 @@ bool ImagePasswordMatches(const ImageHeader& header, const std::string& password
 bool EncodeImageEntry(const ImageEntry& entry, uint8_t out[kImageEntrySize]) {
   if (entry.relativePath.size() > kMaxRelativePathUnits) return false;
   std::memset(out, 0, kImageEntrySize);
-  Put32(out, DFI_MAGIC);
-  Put32(out + kEntryKind, entry.kind);
-  Put32(out + kEntryAttributes, entry.attributes);
-  for (size_t i = 0; i < entry.relativePath.size(); ++i) {
-    char16_t unit = entry.relativePath[i];
-    out[kEntryPath + 2 * i] = static_cast<uint8_t>(unit & 0xFF);
-    out[kEntryPath + 2 * i + 1] = static_cast<uint8_t>(unit >> 8);
-  }
+  PutU32(out, DFI_MAGIC);
+  PutU32(out + kEntryKind, entry.kind);
+  PutU32(out + kEntryAttributes, entry.attributes);
+  for (size_t i = 0; i < entry.relativePath.size(); ++i)
+    PutU16(out + kEntryPath + 2 * i, entry.relativePath[i]);
   return true;
 }
 
 bool DecodeImageEntry(const uint8_t in[kImageEntrySize], ImageEntry* entry) {
-  entry->kind = Get32(in + kEntryKind);
-  entry->attributes = Get32(in + kEntryAttributes);
+  entry->kind = GetU32(in + kEntryKind);
+  entry->attributes = GetU32(in + kEntryAttributes);
   entry->relativePath.clear();
   for (size_t i = 0; i < kRelativePathUnits; ++i) {
-    auto unit = static_cast<char16_t>(in[kEntryPath + 2 * i] | in[kEntryPath + 2 * i + 1] << 8);
+    char16_t unit = GetU16(in + kEntryPath + 2 * i);
     if (unit == 0) return true;
     entry->relativePath.push_back(unit);
   }
@@ -121,17 +98,17 @@ bool DecodeImageEntry(const uint8_t in[kImageEntrySize], ImageEntry* entry) {
 }
 
 void EncodeBlockHeader(const BlockHeader& header, uint8_t out[kBlockHeaderSize]) {
-  Put32(out, DFI_MAGIC);
-  Put32(out + 4, header.rawSize);
-  Put32(out + 8, header.storedSize);
-  Put32(out + 12, header.last);
+  PutU32(out, DFI_MAGIC);
+  PutU32(out + 4, header.rawSize);
+  PutU32(out + 8, header.storedSize);
+  PutU32(out + 12, header.last);
 }
 
 bool DecodeBlockHeader(const uint8_t in[kBlockHeaderSize], BlockHeader* header) {
-  if (Get32(in) != DFI_MAGIC) return false;
-  header->rawSize = Get32(in + 4);
-  header->storedSize = Get32(in + 8);
-  header->last = Get32(in + 12);
+  if (GetU32(in) != DFI_MAGIC) return false;
+  header->rawSize = GetU32(in + 4);
+  header->storedSize = GetU32(in + 8);
+  header->last = GetU32(in + 12);
   return header->storedSize <= kStoredChunkCapacity;
 }
 

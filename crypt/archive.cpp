@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "crypt/byte_order.h"
+#include "core/byte_order.h"
+#include "core/utf16.h"
 #include "crypt/cipher.h"
-#include "crypt/utf16.h"
 
 namespace nv {
 namespace {
@@ -30,9 +30,9 @@ bool ReadString(File* file, std::string* text) {
   if (!ReadU32(file, &length) || length > kMaxArchiveStringBytes) return false;
   uint8_t buffer[kMaxArchiveStringBytes] = {};
   if (!ReadExactly(file, buffer, length)) return false;
-  std::vector<uint16_t> units;
+  std::u16string units;
   for (size_t i = 0; i + 1 < sizeof buffer; i += 2) {
-    uint16_t unit = static_cast<uint16_t>(buffer[i] | buffer[i + 1] << 8);
+    char16_t unit = GetU16(buffer + i);
     if (unit == 0) break;
     units.push_back(unit);
   }
@@ -60,12 +60,13 @@ void AppendU32(std::vector<uint8_t>* out, uint32_t value) {
 }
 
 bool AppendString(std::vector<uint8_t>* out, const std::string& text) {
-  std::vector<uint16_t> units = Utf8ToUtf16(text);
+  std::u16string units = Utf8ToUtf16(text);
   if (units.size() * 2 > kMaxArchiveStringBytes) return false;
   AppendU32(out, static_cast<uint32_t>(units.size() * 2));
-  for (uint16_t unit : units) {
-    out->push_back(static_cast<uint8_t>(unit));
-    out->push_back(static_cast<uint8_t>(unit >> 8));
+  for (char16_t unit : units) {
+    uint8_t bytes[2];
+    PutU16(bytes, unit);
+    out->insert(out->end(), bytes, bytes + sizeof bytes);
   }
   return true;
 }

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "crypt/byte_order.h"
+#include "core/byte_order.h"
 #include "crypt/cipher.h"
 #include "crypt/pending_output.h"
 #include "crypt/zlib_codec.h"

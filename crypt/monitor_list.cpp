@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/file_utils.h"
+#include "core/utf16.h"
 #include "crypt/archive.h"
 #include "crypt/dfc_file.h"
-#include "crypt/utf16.h"
 #include "platform/clock.h"
 
 namespace nv {

@@ -38,6 +38,12 @@ void SetError(FsError* out, FsError value) {
   if (out) *out = value;
 }
 
+// Records the error of a failed operation; returns false for it to return.
+bool Fail(FsError* out, FsError value) {
+  SetError(out, value);
+  return false;
+}
+
 std::vector<std::string> SplitPath(const std::string& path) {
   std::vector<std::string> parts;
   size_t start = 0;
@@ -419,48 +425,40 @@ bool MemEnv::ListDir(const std::string& path, std::vector<DirEntry>* entries) {
 }
 
 bool MemEnv::Rename(const std::string& from, const std::string& to, FsError* error) {
-  if (!PathFits(from) || !PathFits(to)) {
-    SetError(error, FsError::kNameTooLong);
-    return false;
-  }
+  if (!PathFits(from) || !PathFits(to)) return Fail(error, FsError::kNameTooLong);
   {
     std::lock_guard<std::mutex> guard(state_->mutex);
     Lookup target = state_->Resolve(to, false);
     if (target.error == FsError::kOk && target.node) {
       Lookup source = state_->Resolve(from, false);
-      SetError(error, source.error != FsError::kOk ? source.error
-                      : source.node                ? FsError::kExists
-                                                   : FsError::kNotFound);
-      return false;
+      return Fail(error, source.error != FsError::kOk ? source.error
+                         : source.node                ? FsError::kExists
+                                                      : FsError::kNotFound);
     }
   }
   return Replace(from, to, error);
 }
 
 bool MemEnv::Replace(const std::string& from, const std::string& to, FsError* error) {
-  auto fail = [error](FsError value) {
-    SetError(error, value);
-    return false;
-  };
-  if (!PathFits(from) || !PathFits(to)) return fail(FsError::kNameTooLong);
+  if (!PathFits(from) || !PathFits(to)) return Fail(error, FsError::kNameTooLong);
   std::lock_guard<std::mutex> guard(state_->mutex);
   Lookup source = state_->Resolve(from, false);
-  if (source.error != FsError::kOk) return fail(source.error);
-  if (!source.node) return fail(FsError::kNotFound);
+  if (source.error != FsError::kOk) return Fail(error, source.error);
+  if (!source.node) return Fail(error, FsError::kNotFound);
   Lookup target = state_->Resolve(to, false);
-  if (target.error != FsError::kOk) return fail(target.error);
-  if (!source.parent || !target.parent) return fail(FsError::kIo);  // "/" cannot move
+  if (target.error != FsError::kOk) return Fail(error, target.error);
+  if (!source.parent || !target.parent) return Fail(error, FsError::kIo);  // "/" cannot move
   if (target.node == source.node) {  // both name the same entry: nothing to do
     SetError(error, FsError::kOk);
     return true;
   }
   bool sourceIsFolder = source.node->type == NodeType::kDirectory;
-  if (sourceIsFolder && IsBelow(target.path, source.path)) return fail(FsError::kIo);
+  if (sourceIsFolder && IsBelow(target.path, source.path)) return Fail(error, FsError::kIo);
   if (target.node) {
     bool targetIsFolder = target.node->type == NodeType::kDirectory;
-    if (sourceIsFolder && !targetIsFolder) return fail(FsError::kNotDirectory);
-    if (!sourceIsFolder && targetIsFolder) return fail(FsError::kIsDirectory);
-    if (targetIsFolder && !target.node->children.empty()) return fail(FsError::kNotEmpty);
+    if (sourceIsFolder && !targetIsFolder) return Fail(error, FsError::kNotDirectory);
+    if (!sourceIsFolder && targetIsFolder) return Fail(error, FsError::kIsDirectory);
+    if (targetIsFolder && !target.node->children.empty()) return Fail(error, FsError::kNotEmpty);
   }
   std::shared_ptr<Node> moving = source.node;
   source.parent->children.erase(source.name);
@@ -470,49 +468,37 @@ bool MemEnv::Replace(const std::string& from, const std::string& to, FsError* er
 }
 
 bool MemEnv::DeleteFile(const std::string& path, FsError* error) {
-  auto fail = [error](FsError value) {
-    SetError(error, value);
-    return false;
-  };
-  if (!PathFits(path)) return fail(FsError::kNameTooLong);
+  if (!PathFits(path)) return Fail(error, FsError::kNameTooLong);
   std::lock_guard<std::mutex> guard(state_->mutex);
   Lookup at = state_->Resolve(path, false);
-  if (at.error != FsError::kOk) return fail(at.error);
-  if (!at.node) return fail(FsError::kNotFound);
-  if (at.node->type == NodeType::kDirectory) return fail(FsError::kIsDirectory);
+  if (at.error != FsError::kOk) return Fail(error, at.error);
+  if (!at.node) return Fail(error, FsError::kNotFound);
+  if (at.node->type == NodeType::kDirectory) return Fail(error, FsError::kIsDirectory);
   at.parent->children.erase(at.name);
   SetError(error, FsError::kOk);
   return true;
 }
 
 bool MemEnv::CreateDir(const std::string& path, uint32_t mode, FsError* error) {
-  auto fail = [error](FsError value) {
-    SetError(error, value);
-    return false;
-  };
-  if (!PathFits(path)) return fail(FsError::kNameTooLong);
+  if (!PathFits(path)) return Fail(error, FsError::kNameTooLong);
   std::lock_guard<std::mutex> guard(state_->mutex);
   Lookup at = state_->Resolve(path, false);
-  if (at.node) return fail(FsError::kExists);
-  if (at.error != FsError::kOk) return fail(at.error);
+  if (at.node) return Fail(error, FsError::kExists);
+  if (at.error != FsError::kOk) return Fail(error, at.error);
   at.parent->children[at.name] = MakeNode(NodeType::kDirectory, mode);
   SetError(error, FsError::kOk);
   return true;
 }
 
 bool MemEnv::RemoveDir(const std::string& path, FsError* error) {
-  auto fail = [error](FsError value) {
-    SetError(error, value);
-    return false;
-  };
-  if (!PathFits(path)) return fail(FsError::kNameTooLong);
+  if (!PathFits(path)) return Fail(error, FsError::kNameTooLong);
   std::lock_guard<std::mutex> guard(state_->mutex);
   Lookup at = state_->Resolve(path, false);
-  if (at.error != FsError::kOk) return fail(at.error);
-  if (!at.node) return fail(FsError::kNotFound);
-  if (at.node->type != NodeType::kDirectory) return fail(FsError::kNotDirectory);
-  if (!at.parent) return fail(FsError::kIo);  // "/" is busy
-  if (!at.node->children.empty()) return fail(FsError::kNotEmpty);
+  if (at.error != FsError::kOk) return Fail(error, at.error);
+  if (!at.node) return Fail(error, FsError::kNotFound);
+  if (at.node->type != NodeType::kDirectory) return Fail(error, FsError::kNotDirectory);
+  if (!at.parent) return Fail(error, FsError::kIo);  // "/" is busy
+  if (!at.node->children.empty()) return Fail(error, FsError::kNotEmpty);
   at.parent->children.erase(at.name);
   SetError(error, FsError::kOk);
   return true;

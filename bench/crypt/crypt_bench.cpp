@@ -8,7 +8,6 @@
 // about a third, and random bytes that do not compress. The best of ROUNDS
 // (default 3) runs of each is reported, with the ratio file / limit.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,30 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_util.h"
+#include "bench/common/codec_limit.h"
 #include "core/jobs.h"
-#include "crypt/cipher.h"
 #include "crypt/dfc_file.h"
-#include "crypt/zlib_codec.h"
 #include "platform/env.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using nv::bench::Clock;
+using nv::bench::ParseSize;
 constexpr const char* kPassword = "bench-password";
-
-bool ParseSize(const std::string& text, uint64_t* size) {
-  char* end = nullptr;
-  unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-  if (end == text.c_str()) return false;
-  std::string suffix = end;
-  uint64_t scale = 1;
-  if (suffix == "K" || suffix == "k") scale = 1ull << 10;
-  else if (suffix == "M" || suffix == "m") scale = 1ull << 20;
-  else if (suffix == "G" || suffix == "g") scale = 1ull << 30;
-  else if (!suffix.empty()) return false;
-  *size = value * scale;
-  return *size > 0;
-}
 
 std::vector<uint8_t> MakeData(uint64_t size, bool text) {
   std::vector<uint8_t> data(size);
@@ -60,55 +46,11 @@ std::vector<uint8_t> MakeData(uint64_t size, bool text) {
   return data;
 }
 
+// Times work; *ok turns false when it fails.
 double Seconds(const std::function<bool()>& work, bool* ok) {
   auto start = Clock::now();
   *ok = work() && *ok;
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The in-memory pipeline of both transforms, chunk by chunk.
-struct Limits {
-  double encrypt = 1e30, decrypt = 1e30;
-};
-
-bool MeasureLimits(const std::vector<uint8_t>& data, Limits* best) {
-  const uint32_t keyLength = static_cast<uint32_t>(std::strlen(kPassword));
-  const auto* key = reinterpret_cast<const uint8_t*>(kPassword);
-  std::vector<std::vector<uint8_t>> stored;
-  std::vector<uint8_t> compressed(nv::kStoredChunkCapacity);
-  bool ok = true;
-  best->encrypt = std::min(best->encrypt, Seconds([&] {
-    stored.clear();
-    for (size_t at = 0; at < data.size(); at += nv::kPlainChunkSize) {
-      size_t n = std::min(nv::kPlainChunkSize, data.size() - at);
-      size_t length = 0;
-      if (!nv::CompressChunk(data.data() + at, n, 6, compressed.data(), compressed.size(), &length))
-        return false;
-      stored.emplace_back(length);
-      nv::EncryptBuffer(keyLength, key, compressed.data(), length, stored.back().data());
-    }
-    return true;
-  }, &ok));
-  std::vector<uint8_t> deciphered(nv::kStoredChunkCapacity), plain(nv::kPlainChunkSize);
-  best->decrypt = std::min(best->decrypt, Seconds([&] {
-    for (const auto& chunk : stored) {
-      nv::DecryptBuffer(keyLength, key, chunk.data(), chunk.size(), deciphered.data());
-      size_t length = 0;
-      if (!nv::DecompressChunk(deciphered.data(), chunk.size(), plain.data(), plain.size(), &length))
-        return false;
-    }
-    return true;
-  }, &ok));
-  return ok;
-}
-
-bool WriteFile(nv::Env* env, const std::string& path, const std::vector<uint8_t>& data) {
-  nv::OpenOptions options;
-  options.access = nv::Access::kWrite;
-  options.disposition = nv::Disposition::kCreateAlways;
-  std::unique_ptr<nv::File> file = env->Open(path, options, nullptr);
-  size_t written = 0;
-  return file && file->Write(data.data(), data.size(), &written) && written == data.size() && file->Close();
+  return nv::bench::SecondsSince(start);
 }
 
 struct FileTimes {
@@ -158,15 +100,15 @@ int main(int argc, char** argv) {
   const std::string path = nv::JoinPath(argv[2], "crypt_bench.data");
   for (bool text : {true, false}) {
     std::vector<uint8_t> data = MakeData(size, text);
-    if (!WriteFile(env, path, data)) {
+    if (!nv::bench::WriteWholeFile(env, path, data)) {
       std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;
     }
-    Limits limits;
+    nv::bench::CodecTimes limits;
     FileTimes files;
     bool ok = true;
     for (int round = 0; round < rounds && ok; ++round)
-      ok = MeasureLimits(data, &limits) && MeasureFiles(env, path, &files);
+      ok = nv::bench::MeasureCodecLimit(data, size, kPassword, &limits) && MeasureFiles(env, path, &files);
     env->DeleteFile(path, nullptr);
     if (!ok) {
       std::fprintf(stderr, "a run failed\n");
@@ -174,8 +116,8 @@ int main(int argc, char** argv) {
     }
     std::printf("%s data, %llu bytes, best of %d:\n", text ? "text-like" : "random",
                 static_cast<unsigned long long>(size), rounds);
-    Report("encrypt", size, files.encrypt, limits.encrypt);
-    Report("decrypt", size, files.decrypt, limits.decrypt);
+    Report("encrypt", size, files.encrypt, limits.encode);
+    Report("decrypt", size, files.decrypt, limits.decode);
   }
   return 0;
 }

@@ -17,12 +17,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "bench/common/bench_util.h"
 #include "core/job.h"
 #include "core/jobs.h"
 #include "platform/env.h"
@@ -30,25 +30,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-bool ParseSize(const std::string& text, uint64_t* size) {
-  char* end = nullptr;
-  unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-  if (end == text.c_str()) return false;
-  std::string suffix = end;
-  uint64_t scale = 1;
-  if (suffix == "K" || suffix == "k")
-    scale = 1ull << 10;
-  else if (suffix == "M" || suffix == "m")
-    scale = 1ull << 20;
-  else if (suffix == "G" || suffix == "g")
-    scale = 1ull << 30;
-  else if (!suffix.empty())
-    return false;
-  *size = value * scale;
-  return *size > 0;
-}
+using nv::bench::Clock;
+using nv::bench::ParseSize;
+using nv::bench::Seconds;
+using nv::bench::SecondsSince;
 
 // Writes `passes` passes of size bytes over an existing file from offset 0,
 // in 64 KiB writes, with an fsync after each pass.
@@ -127,14 +112,6 @@ class TimingEnv : public nv::Env {
   Clock::time_point overwriteEnd_{};
 };
 
-double Seconds(Clock::time_point start, Clock::time_point end) {
-  return std::chrono::duration<double>(end - start).count();
-}
-
-double Seconds(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 double MBps(uint64_t bytes, double seconds) { return static_cast<double>(bytes) / (1 << 20) / seconds; }
 
 struct Result {  // best MB/s
@@ -154,9 +131,9 @@ bool RunRound(const std::string& folder, uint64_t size, uint32_t method, const s
   if (!MakeFile(plainPath, size, block)) return false;
   auto start = Clock::now();
   bool ok = PlainWrite(plainPath, size, passes, block);
-  double plainSeconds = Seconds(start);
+  double plainSeconds = SecondsSince(start);
   ok = ::unlink(plainPath.c_str()) == 0 && ok;
-  double plainDeleteSeconds = Seconds(start);
+  double plainDeleteSeconds = SecondsSince(start);
   if (!ok) return false;
 
   if (!MakeFile(shredPath, size, block)) return false;
@@ -166,7 +143,7 @@ bool RunRound(const std::string& folder, uint64_t size, uint32_t method, const s
   start = Clock::now();
   if (!nv::StartShredJob(job, &env, {shredPath}, method, &errors)) return false;
   nv::JoinWorker(job);
-  double wholeSeconds = Seconds(start);
+  double wholeSeconds = SecondsSince(start);
   double shredSeconds = Seconds(start, env.overwriteEnd());
   if (job.doneBytes != bytes || ::access(shredPath.c_str(), F_OK) == 0) {
     std::fprintf(stderr, "the shredder did not complete (%llu of %llu bytes)\n",

@@ -4,13 +4,8 @@
 # which checks every field the image layout fixes and restores the tree.
 # $1 is the tool.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+. "$(dirname "$0")/cli_test_env.sh"
 reader=$(cd "$(dirname "$0")/../backup/fixtures" && pwd)/dfi_tool.py
-scratch=$(mktemp -d)
-trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
-export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data
-mkdir -p "$HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 tree="$scratch/Docs"
 mkdir -p "$tree/sub ü/deeper"

@@ -4,12 +4,7 @@
 # block, links and FIFOs inside; then the refusals and their messages.
 # $1 is the tool.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-scratch=$(mktemp -d)
-trap 'chmod -R u+w "$scratch" 2>/dev/null; rm -rf "$scratch"' EXIT
-export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data
-mkdir -p "$HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/cli_test_env.sh"
 # Without a controlling terminal every question is answered No.
 run() { (cd "$scratch" && timeout 120 setsid -w "$tool" "$@"); }
 mode() { stat -c %a "$1"; }

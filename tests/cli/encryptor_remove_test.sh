@@ -2,12 +2,7 @@
 # norvane-cli encryptor remove with its answers, and the archive guarded
 # against the windowed program and against damage. $1 is the tool.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data
-mkdir -p "$HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/cli_test_env.sh"
 enc() { timeout 120 "$tool" encryptor "$@" </dev/null; }
 encpw() { local pw=$1; shift; echo "$pw" | timeout 120 "$tool" encryptor "$@" --password-stdin; }
 folder=$XDG_DATA_HOME/Norvane

@@ -3,12 +3,7 @@
 # again: files become .dfc files and come back byte for byte, wrong and
 # malformed passwords are refused, the list shows each item. $1 is the tool.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data
-mkdir -p "$HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/cli_test_env.sh"
 enc() { timeout 120 "$tool" encryptor "$@"; }
 archive=$XDG_DATA_HOME/Norvane/FileArchive.dfd
 

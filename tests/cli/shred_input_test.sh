@@ -2,12 +2,7 @@
 # norvane-cli shred with input it must refuse or ignore: protected paths,
 # missing paths, bad options, and no terminal to confirm on. $1 is the tool.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data
-mkdir -p "$HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/cli_test_env.sh"
 warning="Cannot add files or folders under system path or Norvane path."
 
 # A protected path is refused with the warning, once, and left as it was;

@@ -3,12 +3,7 @@
 # relative paths, links and FIFOs inside, a file locked by another program,
 # and the exit status of each run. $1 is the tool.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data
-mkdir -p "$HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/cli_test_env.sh"
 
 # A tree with odd names, a read-only file, an empty file, a link to a file
 # outside the tree and a FIFO; plus a single file, both given relatively.

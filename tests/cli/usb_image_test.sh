@@ -5,13 +5,8 @@
 # messages for missing files, missing permission and usage errors.
 # $1 is the tool.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-scratch=$(mktemp -d)
+. "$(dirname "$0")/cli_test_env.sh"
 chmod 755 "$scratch"
-trap 'rm -rf "$scratch"' EXIT
-export HOME=$scratch/home XDG_DATA_HOME=$scratch/home/data
-mkdir -p "$HOME"
-fail() { echo "FAIL: $*" >&2; exit 1; }
 # No controlling terminal: a password comes only from --password-stdin.
 run() { (cd "$scratch" && timeout 60 setsid -w "$tool" "$@" 2>&1); }
 with_password() { local pw=$1; shift; printf '%s\n' "$pw" | run "$@"; }

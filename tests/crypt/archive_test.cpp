@@ -5,8 +5,8 @@
 
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "crypt/archive.h"
-#include "crypt/byte_order.h"
 #include "crypt/monitor_list.h"
 #include "platform/fault_env.h"
 #include "tests/crypt/crypt_test_util.h"

@@ -4,32 +4,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "core/core_manager.h"
+#include "tests/platform/file_bytes.h"
 #include "tests/platform/temp_dir.h"
 
 namespace nv::testing {
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteBytes(const std::string& path, const std::string& data) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << data;
-}
-
-inline bool Exists(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
-}
 
 // Bytes that compress poorly, from a fixed seed.
 inline std::string RandomBytes(size_t n, uint32_t seed = 1) {

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <functional>
 
-#include "crypt/byte_order.h"
+#include "core/byte_order.h"
 #include "crypt/dfc_file.h"
 #include "platform/fault_env.h"
 #include "tests/crypt/crypt_test_util.h"
