@@ -16,7 +16,7 @@
 #include "core/records.h"
 #include "core/sync.h"
 #include "platform/env.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 
 namespace nv {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/env.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 
 namespace nv {
 

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "platform/env.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 
 namespace nv {
 namespace {

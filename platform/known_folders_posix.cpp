@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "platform/env.h"
-#include "platform/special_folders.h"
+#include "platform/known_folders.h"
 
 namespace nv {
 namespace {
