@@ -6,7 +6,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   zlib1g-dev libcrypto++-dev libudev-dev libblkid-dev
   qt6-base-dev libgl-dev
-  xvfb xauth openssl python3 dosfstools util-linux
+  xvfb xauth openssl xxd python3 dosfstools util-linux
 )
 missing=()
 for p in "${packages[@]}"; do
