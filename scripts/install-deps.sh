@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
   zlib1g-dev libcrypto++-dev libudev-dev libblkid-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev fonts-dejavu-core
   xvfb xauth openssl xxd python3 dosfstools util-linux
 )
 missing=()
