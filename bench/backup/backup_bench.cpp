@@ -114,7 +114,10 @@ int main(int argc, char** argv) {
   std::string tree = folder + "/bench-tree", image = folder + "/bench-image.dfi";
   std::string destination = folder + "/bench-restored";
   size_t files = 0;
-  env->CreateDir(folder, 0755, nullptr);  // an existing folder is fine
+  if (!nv::bench::PrepareFolder(env, folder)) {
+    std::fprintf(stderr, "cannot use the folder %s\n", folder.c_str());
+    return 1;
+  }
   RemoveTree(env, tree);
   if (!MakeTree(env, tree, total, fileSize, &files)) {
     std::fprintf(stderr, "cannot write the tree in %s\n", folder.c_str());

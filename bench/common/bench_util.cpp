@@ -29,6 +29,14 @@ double Seconds(Clock::time_point start, Clock::time_point end) {
 
 double SecondsSince(Clock::time_point start) { return Seconds(start, Clock::now()); }
 
+bool PrepareFolder(Env* env, const std::string& folder) {
+  EntryInfo info;
+  if (env->Stat(folder, &info)) return info.type == EntryType::kDirectory;
+  std::string parent = ParentPath(folder);
+  if (!parent.empty() && parent != folder && !PrepareFolder(env, parent)) return false;
+  return env->CreateDir(folder, 0755, nullptr);
+}
+
 bool WriteWholeFile(Env* env, const std::string& path, const std::vector<uint8_t>& data) {
   OpenOptions options;
   options.access = Access::kWrite;

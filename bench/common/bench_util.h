@@ -20,6 +20,9 @@ bool ParseSize(const std::string& text, uint64_t* size);
 double Seconds(Clock::time_point start, Clock::time_point end);
 double SecondsSince(Clock::time_point start);
 
+// Makes sure the benchmark's working folder exists, creating missing folders.
+bool PrepareFolder(Env* env, const std::string& folder);
+
 // Creates or truncates path and writes all of data to it.
 bool WriteWholeFile(Env* env, const std::string& path, const std::vector<uint8_t>& data);
 

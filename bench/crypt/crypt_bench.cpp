@@ -97,6 +97,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   nv::Env* env = nv::Env::Default();
+  if (!nv::bench::PrepareFolder(env, argv[2])) {
+    std::fprintf(stderr, "cannot use the folder %s\n", argv[2]);
+    return 1;
+  }
   const std::string path = nv::JoinPath(argv[2], "crypt_bench.data");
   for (bool text : {true, false}) {
     std::vector<uint8_t> data = MakeData(size, text);

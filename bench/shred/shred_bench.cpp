@@ -176,6 +176,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[2];
+  if (!nv::bench::PrepareFolder(nv::Env::Default(), folder)) {
+    std::fprintf(stderr, "cannot use the folder %s\n", folder.c_str());
+    return 1;
+  }
   const std::vector<char> block(nv::kPassBufferSize, 0x5A);
   const uint32_t methods[] = {nv::SHRED_ZEROS, nv::SHRED_US_MILITARY};
   Result best[2];
