@@ -234,7 +234,7 @@ QImage PagePicture(int templateId) {
         break;
       }
       default: {
-        p.Item<QComboBox>(1117)->addItems({QStringLiteral("e: KINGSTON"), QStringLiteral("f: ")});
+        p.Item<QComboBox>(1117)->addItems({QStringLiteral("sdb1: PHOTOS"), QStringLiteral("sdc: ")});
         p.Item<nv::CZyStringStatic>(1093)->SetText(QStringLiteral("Please select a volumn."));
         break;
       }
