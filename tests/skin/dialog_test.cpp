@@ -87,6 +87,15 @@ void Drag(QWidget* target, const QPoint& local) {
   SendMouse(target, QEvent::MouseButtonRelease, local + QPoint(30, 20), Qt::NoButton);
 }
 
+// Creates the dialog modeless and shows it at a fixed place, ready for mouse events.
+bool ShowModeless(SkinnedDialog* dialog) {
+  if (!dialog->Create()) return false;
+  dialog->move(100, 100);
+  dialog->show();
+  test::Settle();
+  return true;
+}
+
 class DialogTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -202,10 +211,7 @@ TEST_F(DialogTest, CloseButtonEndsAModalRunWithIdokAndEscapeWithIdcancel) {
 
 TEST_F(DialogTest, DraggingTheFreeSurfaceMovesTheWindow) {
   SkinnedDialog dialog;
-  ASSERT_TRUE(dialog.Create());
-  dialog.move(100, 100);
-  dialog.show();
-  test::Settle();
+  ASSERT_TRUE(ShowModeless(&dialog));
   const QPoint start = dialog.pos();
   Drag(&dialog, QPoint(250, 200));
   EXPECT_EQ(dialog.pos(), start + QPoint(30, 20));
@@ -213,10 +219,7 @@ TEST_F(DialogTest, DraggingTheFreeSurfaceMovesTheWindow) {
 
 TEST_F(DialogTest, PressingOnAChildOrAHiddenPlaceholderDoesNotMove) {
   SkinnedDialog dialog;
-  ASSERT_TRUE(dialog.Create());
-  dialog.move(100, 100);
-  dialog.show();
-  test::Settle();
+  ASSERT_TRUE(ShowModeless(&dialog));
   const QPoint start = dialog.pos();
   // The label lets the press through to the dialog; the placeholder is hidden.
   Drag(&dialog, dialog.GetDlgItem(kLabel)->geometry().center());
@@ -227,10 +230,7 @@ TEST_F(DialogTest, PressingOnAChildOrAHiddenPlaceholderDoesNotMove) {
 
 TEST_F(DialogTest, DoubleClickOnTheSurfaceDoesNothing) {
   SkinnedDialog dialog;
-  ASSERT_TRUE(dialog.Create());
-  dialog.move(100, 100);
-  dialog.show();
-  test::Settle();
+  ASSERT_TRUE(ShowModeless(&dialog));
   const QPoint start = dialog.pos();
   SendMouse(&dialog, QEvent::MouseButtonDblClick, QPoint(250, 200), Qt::LeftButton);
   SendMouse(&dialog, QEvent::MouseMove, QPoint(290, 230), Qt::LeftButton);
